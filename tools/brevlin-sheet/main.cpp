@@ -318,10 +318,19 @@ bool NeedsGui(const Options& o)
         || (o.command == QLatin1String("make") && SheetFileTypeFor(o.output) == SheetFileType::Pdf);
 }
 
+// Qt's own chatter (a missing runtime folder, font fallbacks) is not for the users of a command-line tool:
+// they get one line when something goes wrong, and nothing otherwise.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg || qEnvironmentVariableIsSet("BREVLIN_DEBUG"))
+        std::fprintf(stderr, "brevlin-sheet: %s\n", message.toLocal8Bit().constData());
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    qInstallMessageHandler(QuietQtMessages);
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
