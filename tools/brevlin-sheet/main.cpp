@@ -151,6 +151,8 @@ Page MakePage(const Options& o, bool printing)
     const int kinds = int(o.printer.has_value()) + int(o.pageDots.has_value()) + int(o.paper.has_value());
     if (kinds > 1)
         Fail(QStringLiteral("give one page: --printer, --page-dots or --paper"));
+    if (kinds == 0 && !printing)
+        Fail(QStringLiteral("no page given: --printer, --page-dots or --paper"));
     if (printing || o.printer) {
         if (o.pageDots || o.paper)
             Fail(QStringLiteral("print goes to a printer: --page-dots and --paper do not apply"));
@@ -196,8 +198,6 @@ Page MakePage(const Options& o, bool printing)
         m.pageHeight = PaperDots(paper->height, paper->inches, m.dpiY);
         m.offsetX = PaperDots(margin, false, m.dpiX);
         m.offsetY = PaperDots(margin, false, m.dpiY);
-    } else {
-        Fail(QStringLiteral("no page given: --printer, --page-dots or --paper"));
     }
     // Two hundred thousand dots is over four metres at 1200 dpi: anything larger is a typing error.
     if (m.pageWidth > 200000 || m.pageHeight > 200000)
