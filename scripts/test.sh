@@ -28,6 +28,6 @@ build build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo
 (cd build/test && ctest --output-on-failure -j "$jobs")
 
 build build/asan -DCMAKE_BUILD_TYPE=Debug -DBREVLIN_SANITIZE=ON
-(cd build/asan && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j "$jobs")
+(cd build/asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j "$jobs")
 
 echo "All tests passed (normal and sanitizer builds)."

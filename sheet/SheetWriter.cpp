@@ -8,6 +8,7 @@
 
 #include <csetjmp>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include <jerror.h>
@@ -96,21 +97,20 @@ void WriteJpeg(QIODevice& device, const SheetRenderer& renderer)
     const QSize page = renderer.PageSize();
     if (page.width() > JPEG_MAX_DIMENSION || page.height() > JPEG_MAX_DIMENSION)
         throw WriteFailed("the page is too large for a JPEG file");
-    auto* sink = new JpegSink {};
-    auto* band = new std::vector<uint8_t>(size_t(page.width()) * 3 * kBandRows);
+    // Everything with a destructor exists before setjmp: a jump back must not skip one.
+    auto sink = std::make_unique<JpegSink>();
+    std::vector<uint8_t> band(size_t(page.width()) * 3 * kBandRows);
+    std::vector<JSAMPROW> rows(kBandRows);
     sink->device = &device;
     sink->buffer.resize(1 << 16);
     jpeg_compress_struct info {};
     jpeg_error_mgr error {};
     info.err = jpeg_std_error(&error);
     error.error_exit = OnJpegError;
-    info.client_data = sink;
+    info.client_data = sink.get();
     if (setjmp(sink->jump)) {
-        const std::string message = sink->message;
         jpeg_destroy_compress(&info);
-        delete sink;
-        delete band;
-        throw WriteFailed(message);
+        throw WriteFailed(sink->message);
     }
     jpeg_create_compress(&info);
     info.dest = &sink->manager;
@@ -128,20 +128,17 @@ void WriteJpeg(QIODevice& device, const SheetRenderer& renderer)
     info.Y_density = UINT16(std::clamp(layout.page.dpiY, 1, 65535));
     jpeg_start_compress(&info, TRUE);
     const qsizetype stride = qsizetype(page.width()) * 3;
-    std::vector<JSAMPROW> rows(kBandRows);
     for (int y = 0; y < page.height(); y += kBandRows) {
         const int count = std::min(kBandRows, page.height() - y);
-        renderer.RenderRows(y, count, band->data(), stride);
+        renderer.RenderRows(y, count, band.data(), stride);
         for (int i = 0; i < count; ++i)
-            rows[i] = band->data() + i * stride;
+            rows[i] = band.data() + i * stride;
         JDIMENSION done = 0;
         while (done < JDIMENSION(count))
             done += jpeg_write_scanlines(&info, rows.data() + done, JDIMENSION(count) - done);
     }
     jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);
-    delete sink;
-    delete band;
 }
 
 // ---- PNG --------------------------------------------------------------------------------------------
