@@ -1,23 +1,21 @@
 // Writing a sheet to a picture file, streamed band by band.
 #include "sheet/SheetWriter.h"
 
+#include "sheet/JpegSheetEncoder.h"
+
 #include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
 
-#include <csetjmp>
 #include <cstring>
-#include <memory>
 #include <vector>
 
-#include <jerror.h>
-#include <jpeglib.h>
 #include <zlib.h>
 
 namespace {
 
-// Rows rendered at once: a multiple of the JPEG encoder's 16-row MCU, a few megabytes at 1200 dpi.
+// Rows rendered at once: a few megabytes at 1200 dpi.
 constexpr int kBandRows = 64;
 
 class WriteFailed : public std::runtime_error {
@@ -46,99 +44,6 @@ void Put32Be(std::vector<uint8_t>& out, uint32_t v)
 uint32_t PixelsPerMetre(int dpi)
 {
     return uint32_t(dpi / 0.0254 + 0.5);
-}
-
-// ---- JPEG -------------------------------------------------------------------------------------------
-
-struct JpegSink {
-    jpeg_destination_mgr manager;
-    QIODevice* device;
-    std::vector<JOCTET> buffer;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-void SinkInit(j_compress_ptr info)
-{
-    auto* sink = reinterpret_cast<JpegSink*>(info->dest);
-    sink->manager.next_output_byte = sink->buffer.data();
-    sink->manager.free_in_buffer = sink->buffer.size();
-}
-
-boolean SinkFlush(j_compress_ptr info)
-{
-    auto* sink = reinterpret_cast<JpegSink*>(info->dest);
-    const auto size = qint64(sink->buffer.size());
-    if (sink->device->write(reinterpret_cast<const char*>(sink->buffer.data()), size) != size)
-        ERREXIT(info, JERR_FILE_WRITE);
-    SinkInit(info);
-    return TRUE;
-}
-
-void SinkTerm(j_compress_ptr info)
-{
-    auto* sink = reinterpret_cast<JpegSink*>(info->dest);
-    const auto size = qint64(sink->buffer.size() - sink->manager.free_in_buffer);
-    if (sink->device->write(reinterpret_cast<const char*>(sink->buffer.data()), size) != size)
-        ERREXIT(info, JERR_FILE_WRITE);
-}
-
-void OnJpegError(j_common_ptr info)
-{
-    // The sink shares its address with the error context through client_data.
-    auto* sink = static_cast<JpegSink*>(info->client_data);
-    info->err->format_message(info, sink->message);
-    std::longjmp(sink->jump, 1);
-}
-
-void WriteJpeg(QIODevice& device, const SheetRenderer& renderer)
-{
-    const SheetLayout& layout = renderer.Layout();
-    const QSize page = renderer.PageSize();
-    if (page.width() > JPEG_MAX_DIMENSION || page.height() > JPEG_MAX_DIMENSION)
-        throw WriteFailed("the page is too large for a JPEG file");
-    // Everything with a destructor exists before setjmp: a jump back must not skip one.
-    auto sink = std::make_unique<JpegSink>();
-    std::vector<uint8_t> band(size_t(page.width()) * 3 * kBandRows);
-    std::vector<JSAMPROW> rows(kBandRows);
-    sink->device = &device;
-    sink->buffer.resize(1 << 16);
-    jpeg_compress_struct info {};
-    jpeg_error_mgr error {};
-    info.err = jpeg_std_error(&error);
-    error.error_exit = OnJpegError;
-    info.client_data = sink.get();
-    if (setjmp(sink->jump)) {
-        jpeg_destroy_compress(&info);
-        throw WriteFailed(sink->message);
-    }
-    jpeg_create_compress(&info);
-    info.dest = &sink->manager;
-    sink->manager.init_destination = SinkInit;
-    sink->manager.empty_output_buffer = SinkFlush;
-    sink->manager.term_destination = SinkTerm;
-    info.image_width = JDIMENSION(page.width());
-    info.image_height = JDIMENSION(page.height());
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 90, TRUE);
-    info.density_unit = 1;  // dots per inch
-    info.X_density = UINT16(std::clamp(layout.page.dpiX, 1, 65535));
-    info.Y_density = UINT16(std::clamp(layout.page.dpiY, 1, 65535));
-    jpeg_start_compress(&info, TRUE);
-    const qsizetype stride = qsizetype(page.width()) * 3;
-    for (int y = 0; y < page.height(); y += kBandRows) {
-        const int count = std::min(kBandRows, page.height() - y);
-        renderer.RenderRows(y, count, band.data(), stride);
-        for (int i = 0; i < count; ++i)
-            rows[i] = band.data() + i * stride;
-        JDIMENSION done = 0;
-        while (done < JDIMENSION(count))
-            done += jpeg_write_scanlines(&info, rows.data() + done, JDIMENSION(count) - done);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
 }
 
 // ---- PNG --------------------------------------------------------------------------------------------
@@ -313,12 +218,12 @@ QString WriteSheetFile(const QString& path, SheetFileType type, const SheetRende
         return QStringLiteral("%1 cannot be written: %2.").arg(path, file.errorString());
     try {
         switch (type) {
-        case SheetFileType::Jpeg: WriteJpeg(file, renderer); break;
+        case SheetFileType::Jpeg: WriteJpegSheet(file, renderer); break;
         case SheetFileType::Png: WritePng(file, renderer); break;
         case SheetFileType::Bmp: WriteBmp(file, renderer); break;
         case SheetFileType::Pdf: WritePdf(file, renderer, wholePaper); break;
         }
-    } catch (const WriteFailed& failure) {
+    } catch (const std::runtime_error& failure) {
         file.cancelWriting();
         return QStringLiteral("%1 cannot be written: %2.").arg(path, QString::fromStdString(failure.what()));
     }

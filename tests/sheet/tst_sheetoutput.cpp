@@ -1,10 +1,12 @@
 // Tests of what leaves the engine: the photo painted from a picture, bands, views and sheet files.
 #include "platform/VirtualPage.h"
 #include "sheet/IDPrinter.h"
+#include "sheet/JpegSheetEncoder.h"
 #include "sheet/Resample.h"
 #include "sheet/SheetRenderer.h"
 #include "sheet/SheetWriter.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -202,6 +204,56 @@ private slots:
             QVERIFY(!bytes.contains(QByteArray("\xFF\xC2", 2)));  // never progressive
         }
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList { name });
+    }
+
+    void jpegSlicesDecodeAsOneStream_data()
+    {
+        QTest::addColumn<QSize>("page");
+        QTest::addColumn<int>("threads");
+        QTest::newRow("three slices") << QSize(1000, 1400) << 3;
+        QTest::newRow("short last slice") << QSize(700, 517) << 4;
+        QTest::newRow("more threads than slices") << QSize(400, 300) << 8;
+        QTest::newRow("rows of restart markers wrap past RST7") << QSize(320, 2200) << 2;
+    }
+
+    void jpegSlicesDecodeAsOneStream()
+    {
+        // Cut into slices on several threads, the page must decode to exactly the pixels of one stream.
+        QFETCH(QSize, page);
+        QFETCH(int, threads);
+        platform::VirtualPage printer(PageMetrics { page.width(), page.height(), 9, 5, 300, 300 });
+        TIDPrinter engine(printer);
+        engine.SetPhotoSize(20, 25);
+        engine.SetCount(100);
+        for (int y = 0; y < engine.Photo().height(); ++y)
+            for (int x = 0; x < engine.Photo().width(); ++x)
+                engine.Photo().setPixel(x, y, qRgb((x * 3) % 256, (y * 5) % 256, (x ^ y) % 256));
+        const SheetRenderer renderer(engine.Layout(), engine.Photo());
+        QByteArray single;
+        QBuffer one(&single);
+        one.open(QIODevice::WriteOnly);
+        WriteJpegSheet(one, renderer, 1);
+        QByteArray sliced;
+        QBuffer many(&sliced);
+        many.open(QIODevice::WriteOnly);
+        WriteJpegSheet(many, renderer, threads);
+        const QImage a = QImage::fromData(single, "JPG");
+        const QImage b = QImage::fromData(sliced, "JPG");
+        QCOMPARE(b.size(), page);
+        QCOMPARE(b, a);
+        // Decoders forgive a wrong restart number; the file must not need forgiving: RST0..RST7 in turn,
+        // one after every row of 16-pixel MCUs but the last.
+        int expected = 0;
+        int markers = 0;
+        for (qsizetype i = 0; i + 1 < sliced.size(); ++i) {
+            const auto byte = uchar(sliced[i + 1]);
+            if (uchar(sliced[i]) != 0xFF || byte < 0xD0 || byte > 0xD7)
+                continue;
+            QCOMPARE(int(byte - 0xD0), expected);
+            expected = (expected + 1) % 8;
+            ++markers;
+        }
+        QCOMPARE(markers, (page.height() + 15) / 16 - 1);
     }
 
     void pdfPageIsThePaper()
