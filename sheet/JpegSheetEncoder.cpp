@@ -10,6 +10,8 @@
 // so that marker is always RST7 and the markers inside every later slice keep their numbers.
 #include "sheet/JpegSheetEncoder.h"
 
+#include "platform/BigBuffer.h"
+
 #include <algorithm>
 #include <csetjmp>
 #include <cstring>
@@ -29,13 +31,15 @@ constexpr int kBandRows = 4 * kMcuRows;     // rows rendered at a time
 
 struct Encoder {
     jpeg_destination_mgr destination;
-    std::vector<uint8_t>* out;
+    platform::BigBuffer* out;
+    size_t used;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
 };
 
 constexpr size_t kChunk = 1 << 16;
 
+// The encoder writes straight into the buffer, a chunk of address space at a time.
 void InitDestination(j_compress_ptr info)
 {
     auto* encoder = static_cast<Encoder*>(info->client_data);
@@ -46,12 +50,12 @@ void InitDestination(j_compress_ptr info)
 
 boolean GrowDestination(j_compress_ptr info)
 {
-    // Called when the buffer is full: all of it is data.
+    // Called when the chunk is full: all of it is data.
     auto* encoder = static_cast<Encoder*>(info->client_data);
     const size_t used = encoder->out->size();
-    encoder->out->resize(used + std::max(kChunk, used / 2));
+    encoder->out->resize(used + kChunk);
     encoder->destination.next_output_byte = encoder->out->data() + used;
-    encoder->destination.free_in_buffer = encoder->out->size() - used;
+    encoder->destination.free_in_buffer = kChunk;
     return TRUE;
 }
 
@@ -70,7 +74,7 @@ void OnError(j_common_ptr info)
 
 // Rows [top, top + height) of the page as a JPEG of their own, with a restart marker every MCU row when
 // `restarts` is set.
-void EncodeSlice(const SheetRenderer& renderer, int top, int height, bool restarts, std::vector<uint8_t>& out)
+void EncodeSlice(const SheetRenderer& renderer, int top, int height, bool restarts, platform::BigBuffer& out)
 {
     const SheetLayout& layout = renderer.Layout();
     const int width = renderer.PageSize().width();
@@ -120,12 +124,12 @@ void EncodeSlice(const SheetRenderer& renderer, int top, int height, bool restar
 }
 
 // Where a slice's headers end and its entropy-coded data begins: just after the start-of-scan segment.
-size_t ScanDataStart(const std::vector<uint8_t>& jpeg, size_t* frameHeader)
+size_t ScanDataStart(const platform::BigBuffer& jpeg, size_t* frameHeader)
 {
     size_t at = 2;  // after SOI
-    while (at + 4 <= jpeg.size() && jpeg[at] == 0xFF) {
-        const uint8_t marker = jpeg[at + 1];
-        const size_t length = size_t(jpeg[at + 2]) << 8 | jpeg[at + 3];
+    while (at + 4 <= jpeg.size() && jpeg.data()[at] == 0xFF) {
+        const uint8_t marker = jpeg.data()[at + 1];
+        const size_t length = size_t(jpeg.data()[at + 2]) << 8 | jpeg.data()[at + 3];
         if (marker == 0xC0 && frameHeader)
             *frameHeader = at;
         at += 2 + length;
@@ -149,7 +153,10 @@ void WriteJpegSheet(QIODevice& device, const SheetRenderer& renderer, int thread
     const int sliceRows = unitsPerSlice * kSliceUnit;
     const int slices = (page.height() + sliceRows - 1) / sliceRows;
 
-    std::vector<std::vector<uint8_t>> encoded(slices);
+    // Address space for the worst case of each slice; only what the encoder writes is ever touched.
+    std::vector<platform::BigBuffer> encoded;
+    for (int i = 0; i < slices; ++i)
+        encoded.emplace_back(size_t(page.width()) * 3 * sliceRows + (1 << 20));
     std::vector<std::string> errors(slices);
     const auto encode = [&](int i) {
         try {
@@ -170,11 +177,11 @@ void WriteJpegSheet(QIODevice& device, const SheetRenderer& renderer, int thread
             throw JpegEncodeError(error);
 
     // The first slice as it is but for the height in its frame header and its end-of-image marker.
-    std::vector<uint8_t>& first = encoded[0];
+    platform::BigBuffer& first = encoded[0];
     size_t frame = 0;
     ScanDataStart(first, &frame);
-    first[frame + 5] = uint8_t(page.height() >> 8);
-    first[frame + 6] = uint8_t(page.height() & 0xFF);
+    first.data()[frame + 5] = uint8_t(page.height() >> 8);
+    first.data()[frame + 6] = uint8_t(page.height() & 0xFF);
     const auto write = [&](const uint8_t* data, size_t size) {
         if (device.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
             throw JpegEncodeError(device.errorString().toStdString());

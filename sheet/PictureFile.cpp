@@ -1,6 +1,8 @@
 // Reading a picture file: JPEG through libjpeg-turbo, Windows bitmaps through Qt.
 #include "sheet/PictureFile.h"
 
+#include "platform/BigBuffer.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
@@ -82,7 +84,7 @@ void CmykToArgb(const uint8_t* cmyk, QRgb* out, unsigned width)
     }
 }
 
-PictureResult DecodeJpeg(const QByteArray& data, QSize atLeast)
+PictureResult DecodeJpeg(QByteArrayView data, QSize atLeast)
 {
     jpeg_decompress_struct info {};
     JpegError error {};
@@ -125,7 +127,7 @@ PictureResult DecodeJpeg(const QByteArray& data, QSize atLeast)
     info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
     jpeg_start_decompress(&info);
 
-    picture = new QImage(int(info.output_width), int(info.output_height), QImage::Format_ARGB32);
+    picture = new QImage(platform::NewBigImage(int(info.output_width), int(info.output_height), QImage::Format_ARGB32));
     if (picture->isNull())
         ERREXIT(&info, JERR_OUT_OF_MEMORY);
     if (cmyk)
@@ -153,7 +155,7 @@ PictureResult DecodeJpeg(const QByteArray& data, QSize atLeast)
     return { ApplyOrientation(result, orientation), {} };
 }
 
-PictureResult DecodeBitmap(const QByteArray& data)
+PictureResult DecodeBitmap(QByteArrayView data)
 {
     // The header's size check comes first, so a forged header cannot make the reader allocate gigabytes.
     if (data.size() >= 26) {
@@ -164,7 +166,7 @@ PictureResult DecodeBitmap(const QByteArray& data)
             return { {}, TooLarge(width, height) };
     }
     QBuffer buffer;
-    buffer.setData(data);
+    buffer.setData(data.toByteArray());
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "bmp");
     reader.setAllocationLimit(int(kMaxPicturePixels * 4 / (1024 * 1024)) + 1);
@@ -225,6 +227,11 @@ QImage ApplyOrientation(const QImage& picture, int orientation)
 
 PictureResult DecodePicture(const QByteArray& data, QSize atLeast)
 {
+    return DecodePicture(QByteArrayView(data), atLeast);
+}
+
+PictureResult DecodePicture(QByteArrayView data, QSize atLeast)
+{
     if (data.isEmpty())
         return { {}, QStringLiteral("The picture file is empty.") };
     if (data.startsWith("BM"))
@@ -239,8 +246,12 @@ PictureResult LoadPictureFile(const QString& path, QSize atLeast)
         return { {}, QStringLiteral("The picture file %1 cannot be opened: %2.").arg(path, file.errorString()) };
     if (file.size() > kMaxFileBytes)
         return { {}, QStringLiteral("The picture file %1 is too large.").arg(path) };
-    const QByteArray data = file.readAll();
-    if (data.size() != file.size())
+    if (file.size() == 0)
+        return { {}, QStringLiteral("The picture file is empty.") };
+    // Read, not mapped: a file cut short by someone else while it is decoded must not crash the program.
+    platform::BigBuffer data(size_t(file.size()));
+    data.resize(size_t(file.size()));
+    if (file.read(reinterpret_cast<char*>(data.data()), file.size()) != file.size())
         return { {}, QStringLiteral("The picture file %1 cannot be read: %2.").arg(path, file.errorString()) };
-    return DecodePicture(data, atLeast);
+    return DecodePicture(QByteArrayView(data.data(), qsizetype(data.size())), atLeast);
 }

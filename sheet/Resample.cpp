@@ -6,14 +6,18 @@
 // shrinking by a factor s every destination pixel averages about 2s source pixels in each direction.
 // Weights are fixed-point (14 bits) and normalised per destination pixel; indices past an edge are
 // clamped to the edge. The horizontal pass writes 16-bit intermediates (value x 64) for every source
-// row; the vertical pass reads them and writes the destination rows.
+// row; the vertical pass reads them and writes the destination rows. Both passes share their rows
+// between the cores: every row is independent of the others.
 #include "sheet/Resample.h"
+
+#include "platform/BigBuffer.h"
 
 #include "sheet/Rounding.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -70,6 +74,27 @@ Taps MakeTaps(int sourceLength, int destinationLength)
     return taps;
 }
 
+// Runs `row(y)` for every y in [begin, end), the rows shared between the processor's cores.
+template <typename RowFn>
+void ParallelRows(int begin, int end, const RowFn& row)
+{
+    const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    const int rows = end - begin;
+    if (threads == 1 || rows < 64) {
+        for (int y = begin; y < end; ++y)
+            row(y);
+        return;
+    }
+    const auto run = [&](int part) {
+        for (int y = begin + rows * part / threads; y < begin + rows * (part + 1) / threads; ++y)
+            row(y);
+    };
+    std::vector<std::jthread> workers;
+    for (int part = 1; part < threads; ++part)
+        workers.emplace_back(run, part);
+    run(0);
+}
+
 }  // namespace
 
 void ResampleInto(QImage& destination, const QRect& target, const QImage& picture)
@@ -90,10 +115,13 @@ void ResampleInto(QImage& destination, const QRect& target, const QImage& pictur
     // Horizontal pass over the source rows the vertical taps need (all of them, in practice).
     const int rowFirst = down.first.front();
     const int rowLast = down.first.back() + down.count.back() - 1;
-    std::vector<uint16_t> middle(static_cast<size_t>(outW) * 3 * (rowLast - rowFirst + 1));
-    for (int y = rowFirst; y <= rowLast; ++y) {
+    const size_t middleSize = static_cast<size_t>(outW) * 3 * (rowLast - rowFirst + 1) * sizeof(uint16_t);
+    platform::BigBuffer middleBytes(middleSize);
+    middleBytes.resize(middleSize);
+    auto* middle = reinterpret_cast<uint16_t*>(middleBytes.data());
+    ParallelRows(rowFirst, rowLast + 1, [&](int y) {
         const uchar* in = source.constScanLine(y);
-        uint16_t* out = middle.data() + static_cast<size_t>(y - rowFirst) * outW * 3;
+        uint16_t* out = middle + static_cast<size_t>(y - rowFirst) * outW * 3;
         for (int x = 0; x < outW; ++x) {
             const int32_t* w = across.weights.data() + across.offset[x];
             const uchar* px = in + static_cast<size_t>(across.first[x]) * 4;
@@ -109,16 +137,16 @@ void ResampleInto(QImage& destination, const QRect& target, const QImage& pictur
             out[x * 3 + 1] = static_cast<uint16_t>(std::clamp((g + half) >> shift, 0, 255 << 6));
             out[x * 3 + 2] = static_cast<uint16_t>(std::clamp((r + half) >> shift, 0, 255 << 6));
         }
-    }
+    });
 
     // Vertical pass straight into the destination rows that are visible.
-    std::vector<int32_t> acc(static_cast<size_t>(outW) * 3);
-    for (int y = area.top(); y <= area.bottom(); ++y) {
+    ParallelRows(area.top(), area.bottom() + 1, [&](int y) {
+        thread_local std::vector<int32_t> acc;
+        acc.assign(static_cast<size_t>(outW) * 3, 0);
         const int d = y - target.top();
-        std::fill(acc.begin(), acc.end(), 0);
         const int32_t* w = down.weights.data() + down.offset[d];
         for (int t = 0; t < down.count[d]; ++t) {
-            const uint16_t* row = middle.data() + static_cast<size_t>(down.first[d] + t - rowFirst) * outW * 3;
+            const uint16_t* row = middle + static_cast<size_t>(down.first[d] + t - rowFirst) * outW * 3;
             for (int x = 0; x < outW; ++x) {
                 acc[x * 3 + 0] += w[t] * row[x * 3 + 0];
                 acc[x * 3 + 1] += w[t] * row[x * 3 + 1];
@@ -133,7 +161,7 @@ void ResampleInto(QImage& destination, const QRect& target, const QImage& pictur
             const auto channel = [&](int c) { return std::clamp((acc[s * 3 + c] + half) >> shift, 0, 255); };
             line[x] = qRgba(channel(2), channel(1), channel(0), 255);
         }
-    }
+    });
 }
 
 QRect PhotoTarget(QSize photoSize, QSize pictureSize, bool stretch)

@@ -11,6 +11,7 @@
 #include "tools/brevlin-sheet/PageSpec.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -249,6 +250,19 @@ int Layout(const Options& o)
     return 0;
 }
 
+// With BREVLIN_TIMING set, each stage of a sheet reports its wall time on stderr.
+void Stage(const char* name)
+{
+    static const bool enabled = qEnvironmentVariableIsSet("BREVLIN_TIMING");
+    static QElapsedTimer clock;
+    if (!enabled)
+        return;
+    if (!clock.isValid())
+        clock.start();
+    std::fprintf(stderr, "%8.1f ms  %s\n", clock.nsecsElapsed() / 1e6, name);
+    clock.restart();
+}
+
 // Loads the picture and paints the engine's photo with it, adjusted as asked.
 void PaintPhoto(const Options& o, TIDPrinter& engine)
 {
@@ -259,9 +273,11 @@ void PaintPhoto(const Options& o, TIDPrinter& engine)
     const int turns = ((o.rotate % 4) + 4) % 4;
     if (turns % 2)
         atLeast.transpose();
+    Stage("start");
     PictureResult loaded = LoadPictureFile(o.picture, atLeast);
     if (loaded.picture.isNull())
         Fail(loaded.error);
+    Stage("picture decoded");
     QImage picture = std::move(loaded.picture);
     if (o.greyscale)
         ApplyGreyscale(picture);
@@ -270,6 +286,7 @@ void PaintPhoto(const Options& o, TIDPrinter& engine)
     for (int i = 0; i < turns; ++i)
         picture = RotateQuarter(picture);
     FillPhoto(engine.Photo(), picture, !o.keepProportions);
+    Stage("photo resampled");
 }
 
 int Make(const Options& o)
@@ -286,6 +303,7 @@ int Make(const Options& o)
     const QString error = WriteSheetFile(o.output, *type, renderer, page.wholePaper);
     if (!error.isEmpty())
         Fail(error);
+    Stage("sheet written");
     return 0;
 }
 
