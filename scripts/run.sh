@@ -19,6 +19,7 @@ if [ -z "${CUPS_SERVER:-}" ] && ! lpstat -e 2>/dev/null | grep -q .; then
     eval "$cups_env"
     echo "No printer is installed: using the virtual PDF printer TestPDF."
     echo "Printed sheets land in $BREVLIN_PDF_DIR"
+    echo "To print to it from another shell: export CUPS_SERVER=$CUPS_SERVER"
     echo "(stop its scheduler with: scripts/cups-sandbox.sh stop $cups_dir)"
 fi
 
