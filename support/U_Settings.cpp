@@ -1,6 +1,8 @@
 // The program's settings in the user's registry store, and the portable mode that carries them in settings.ini.
 #include "support/U_Settings.h"
 
+#include "support/U_ShellFile.h"
+
 #include "platform/DesktopEntries.h"
 #include "platform/RegistryStore.h"
 #include "support/IniFile.h"
@@ -24,20 +26,6 @@ QString ProductKey()
     return ProductKeyPath(QStringLiteral("Brevlin"));
 }
 
-// Deletes the language files in `folder` and its sub-folders, then each folder this leaves empty. Linked
-// folders are not followed: only what lies inside the VirtualStore copy is touched.
-void DeleteLanguageFiles(const QString& folder)
-{
-    const QDir dir(folder);
-    for (const QFileInfo& entry :
-        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-        if (entry.isDir() && !entry.isSymLink())
-            DeleteLanguageFiles(entry.filePath());
-        else if (entry.fileName().endsWith(QLatin1String(".spk"), Qt::CaseInsensitive))
-            QFile::remove(entry.filePath());
-    }
-    QDir().rmdir(folder);
-}
 
 }  // namespace
 
@@ -163,13 +151,11 @@ QString CleanVirtualStore(const QString& programFolder, const QString& localData
     const QFileInfo info(candidate);
     if (!info.isDir() || info.isSymLink())
         return {};
-    DeleteLanguageFiles(candidate);
+    DeleteFilesByExtension(candidate, QStringLiteral("SPK"));
     return candidate;
 }
 
 QString CleanVirtualStore(const QString& programFolder)
 {
-    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    return CleanVirtualStore(
-        programFolder, QDir::isAbsolutePath(state) ? state : QDir::homePath() + QStringLiteral("/.local/state"));
+    return CleanVirtualStore(programFolder, SpecialFolderPath(kFolderLocalAppData));
 }

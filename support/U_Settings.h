@@ -50,7 +50,7 @@ bool ExportSettingsToIni(const QString& productName, const QString& iniPath);
 
 // Deletes the language files (".SPK", any case) that were left in the VirtualStore copy of
 // `programFolder` under `localDataFolder` ("VirtualStore/" plus the program folder's absolute path
-// without its leading "/"), in it and its sub-folders, and removes every folder this leaves empty.
+// without its leading "/"), in it and in sub-folders whose names match, and removes the folder when it is left empty.
 // Gives the VirtualStore folder (with a trailing "/") when it existed, else an empty text.
 QString CleanVirtualStore(const QString& programFolder, const QString& localDataFolder);
 // The same under the user's local application data ($XDG_STATE_HOME, ~/.local/state when unset).

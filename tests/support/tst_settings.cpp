@@ -456,14 +456,19 @@ private slots:
             << "/opt/brevlin/"
             << QStringList { "opt/brevlin/BVN_00000409.SPK", "opt/brevlin/x.spk", "opt/brevlin/keep.txt",
                    "opt/brevlin/sub/BVN_0000040C.SPK", "opt/brevlin/only/.hidden.Spk", "opt/brevlin.SPK" }
-            << "VirtualStore/opt/brevlin/" << QStringList { "opt/brevlin.SPK", "opt/brevlin/keep.txt" };
+            << "VirtualStore/opt/brevlin/"
+            << QStringList { "opt/brevlin.SPK", "opt/brevlin/keep.txt", "opt/brevlin/only/.hidden.Spk",
+                   "opt/brevlin/sub/BVN_0000040C.SPK" };
         QTest::newRow("only language files") << "/opt/brevlin"
                                              << QStringList { "opt/brevlin/a.SPK", "opt/brevlin/sub/b.SPK" }
-                                             << "VirtualStore/opt/brevlin/" << QStringList();
+                                             << "VirtualStore/opt/brevlin/" << QStringList { "opt/brevlin/sub/b.SPK" };
         QTest::newRow("no copy of this folder") << "/opt/brevlin/" << QStringList { "opt/other/a.SPK" } << ""
                                                 << QStringList { "opt/other/a.SPK" };
         QTest::newRow("root folder") << "/" << QStringList { "a.SPK", "b.txt", "opt/c.SPK" } << "VirtualStore/"
-                                     << QStringList { "b.txt" };
+                                     << QStringList { "b.txt", "opt/c.SPK" };
+        // Only sub-folders whose names match are entered, as the file helpers do everywhere.
+        QTest::newRow("matching sub-folder") << "/opt/brevlin" << QStringList { "opt/brevlin/old.SPK/a.SPK", "opt/brevlin/old.SPK/b.txt" }
+                                             << "VirtualStore/opt/brevlin/" << QStringList { "opt/brevlin/old.SPK/b.txt" };
         QTest::newRow("dot-dot stays inside") << "/opt/../../opt/brevlin/."
                                               << QStringList { "opt/brevlin/a.SPK", "opt/b.SPK" }
                                               << "VirtualStore/opt/brevlin/" << QStringList { "opt/b.SPK" };
