@@ -207,6 +207,30 @@ private slots:
         QCOMPARE(ReadProductSetting("PicFormatIdx"), QString("19"));
     }
 
+    void portableExitNeverEmptiesTheProgramFolder()
+    {
+        // No per-user data folder can be made (a file stands where its parent should be): the log and the
+        // working copy fall back to the program's folder, which the portable exit must leave alone.
+        User user(false);
+        QFile blocker(user.home.filePath("blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        qputenv("XDG_DATA_HOME", blocker.fileName().toUtf8());
+        QFile program(user.programFolder + "/brevlin");
+        QVERIFY(program.open(QIODevice::WriteOnly));
+        program.close();
+        {
+            TMainDlg dlg(Environment(user, { "TestPDF" }));
+            dlg.show();
+            QTRY_VERIFY(dlg.Started());
+            QCOMPARE(dlg.DataFolder(), user.programFolder + "/");
+            dlg.close();
+        }
+        QVERIFY(QFile::exists(user.programFolder + "/brevlin"));
+        QVERIFY(QFile::exists(user.programFolder + "/settings.ini"));
+        QVERIFY(QFile::exists(user.programFolder + "/Brevlin.log"));
+    }
+
 private:
     QStringList m_boxes;
 };
