@@ -92,10 +92,23 @@ QString TMainDlg::ProgramFolder() const
     return QFileInfo(m_environment.programFile).absolutePath() + QLatin1Char('/');
 }
 
+QString TMainDlg::SettingsIniPath() const
+{
+    return ProgramFolder() + QStringLiteral("settings.ini");
+}
+
+QString TMainDlg::Caption()
+{
+    // The program file does not change while it runs: its version is read once.
+    if (!m_versionText)
+        m_versionText = FileVersionText(m_environment.programFile);
+    return AppTitle() + QStringLiteral(" v") + *m_versionText;
+}
+
 void TMainDlg::FormCreate()
 {
     if (PortableMode())
-        ImportSettingsFromIni(AppTitle(), ProgramFolder() + QStringLiteral("settings.ini"));
+        ImportSettingsFromIni(AppTitle(), SettingsIniPath());
 }
 
 void TMainDlg::showEvent(QShowEvent* event)
@@ -115,20 +128,20 @@ void TMainDlg::AppEvtActivate()
     disconnect(qGuiApp, &QGuiApplication::applicationStateChanged, this, nullptr);
 
     WriteMakerValue(AppTitle(), m_environment.programFile);
-    setWindowTitle(AppTitle() + QStringLiteral(" v") + FileVersionText(m_environment.programFile));
+    setWindowTitle(Caption());
     m_workFile.clear();
     const ::DataFolder folder = LocateDataFolder(m_environment.programFile, AppTitle());
     m_dataFolder = folder.path;
     m_dataFolderIsProgramFolder = folder.isProgramFolder;
     m_log = std::make_unique<TLogFile>(m_dataFolder + AppTitle() + QStringLiteral(".log"), false, 10000, false);
-    WriteHeader();
-
+    // The print system is asked once; the header, the list and the selection all use this answer.
     const QStringList printers = m_environment.printers();
+    WriteHeader(printers.size());
     if (printers.isEmpty())
         return NoPrinter();
     for (qsizetype i = 0; i < printers.size(); ++i)
         m_log->AddLine(QStringLiteral("Printer %1 : %2").arg(i + 1).arg(printers[i]), kLogInfo);
-    ShowSelectedPrinter();
+    ShowSelectedPrinter(printers);
     try {
         m_printer = m_environment.openPrinter(m_environment.currentPrinter());
         m_sheetPrinter = std::make_unique<TIDPrinter>(*m_printer);
@@ -153,7 +166,7 @@ void TMainDlg::AppEvtActivate()
     m_started = true;
 }
 
-void TMainDlg::WriteHeader()
+void TMainDlg::WriteHeader(qsizetype printerCount)
 {
     const auto info = [this](const QString& line) { m_log->AddLine(line, kLogInfo); };
     info(QStringLiteral("Starting"));
@@ -166,12 +179,11 @@ void TMainDlg::WriteHeader()
     if (!m_environment.arguments.isEmpty())
         info(m_environment.arguments.first());
     info(QStringLiteral("OpenSSL : ") + GetSSLVersionText());
-    info(QStringLiteral("%1 printer(s) found").arg(m_environment.printers().size()));
+    info(QStringLiteral("%1 printer(s) found").arg(printerCount));
 }
 
-void TMainDlg::ShowSelectedPrinter()
+void TMainDlg::ShowSelectedPrinter(const QStringList& printers)
 {
-    const QStringList printers = m_environment.printers();
     const QString current = m_environment.currentPrinter();
     findChild<QLabel*>(QStringLiteral("printer_pnl"))->setText(current);
     m_log->AddLine(
@@ -187,7 +199,7 @@ void TMainDlg::NoPrinter()
 
 void TMainDlg::langueAfterLanguageSwitch()
 {
-    setWindowTitle(AppTitle() + QStringLiteral(" v") + FileVersionText(m_environment.programFile));
+    setWindowTitle(Caption());
     BuildFormatList();
 }
 
@@ -297,7 +309,7 @@ void TMainDlg::FormClose()
         && !m_dataFolderIsProgramFolder)
         DeleteFilesByExtension(m_dataFolder, QStringLiteral("*"));
     RemoveEmptyMakerDataFolder();
-    if (ExportSettingsToIni(AppTitle(), ProgramFolder() + QStringLiteral("settings.ini"))) {
+    if (ExportSettingsToIni(AppTitle(), SettingsIniPath())) {
         DeleteProductKey(AppTitle());
         DeleteMakerValue(AppTitle());
         DeleteMakerKeyIfEmpty();

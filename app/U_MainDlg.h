@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class TLogFile;
 class TTextStorage;
@@ -75,8 +76,11 @@ private:
     void FormCreate();
     void FormClose();
     void FormDestroy();
-    void WriteHeader();
-    void ShowSelectedPrinter();
+    QString SettingsIniPath() const;
+    // The window caption: title, " v" and the program file's version.
+    QString Caption();
+    void WriteHeader(qsizetype printerCount);
+    void ShowSelectedPrinter(const QStringList& printers);
     void SetPhotoCountMaximum(int maximum);
     void NoPrinter();
 
@@ -87,6 +91,7 @@ private:
     std::unique_ptr<platform::Printer> m_printer;
     std::unique_ptr<TIDPrinter> m_sheetPrinter;
     QImage m_mask;
+    std::optional<QString> m_versionText;
     QString m_workFile;
     QString m_dataFolder;
     bool m_dataFolderIsProgramFolder = false;

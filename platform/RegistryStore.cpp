@@ -240,17 +240,27 @@ bool RegistryStore::Transaction(bool write, Work work)
     return false;
 }
 
+// The id of the sub-key `name` of `parent`: 0 when it does not exist, nothing when the store fails.
+std::optional<qint64> RegistryStore::FindChild(qint64 parent, const QString& name)
+{
+    Statement find(m_db, "SELECT id FROM keys WHERE parent = ?1 AND fold = ?2");
+    switch (find.Bind(1, parent).Bind(2, Fold(name)).Step()) {
+    case Statement::Row: return find.Integer(0);
+    case Statement::Done: return 0;
+    case Statement::Error: break;
+    }
+    return std::nullopt;
+}
+
 // The id of the key named by `names`: 0 when it does not exist, nothing when the store fails.
 std::optional<qint64> RegistryStore::FindKey(const QStringList& names)
 {
     qint64 id = kRootKey;
     for (const QString& name : names) {
-        Statement find(m_db, "SELECT id FROM keys WHERE parent = ?1 AND fold = ?2");
-        switch (find.Bind(1, id).Bind(2, Fold(name)).Step()) {
-        case Statement::Row: id = find.Integer(0); break;
-        case Statement::Done: return 0;
-        case Statement::Error: return std::nullopt;
-        }
+        const std::optional<qint64> child = FindChild(id, name);
+        if (!child || *child == 0)
+            return child;
+        id = *child;
     }
     return id;
 }
@@ -260,12 +270,11 @@ std::optional<qint64> RegistryStore::MakeKey(const QStringList& names)
 {
     qint64 id = kRootKey;
     for (const QString& name : names) {
-        Statement find(m_db, "SELECT id FROM keys WHERE parent = ?1 AND fold = ?2");
-        const Statement::Result found = find.Bind(1, id).Bind(2, Fold(name)).Step();
-        if (found == Statement::Error)
+        const std::optional<qint64> child = FindChild(id, name);
+        if (!child)
             return std::nullopt;
-        if (found == Statement::Row) {
-            id = find.Integer(0);
+        if (*child != 0) {
+            id = *child;
             continue;
         }
         Statement insert(m_db, "INSERT INTO keys(parent, name, fold) VALUES(?1, ?2, ?3)");
@@ -274,6 +283,26 @@ std::optional<qint64> RegistryStore::MakeKey(const QStringList& names)
         id = sqlite3_last_insert_rowid(m_db);
     }
     return id;
+}
+
+// Runs `sql` (one parameter: the key's id) in a read transaction and hands every row to `take`; false
+// when the key does not exist or the store fails.
+template <typename Take>
+bool RegistryStore::ListUnderKey(const QString& key, const char* sql, Take take)
+{
+    return Transaction(false, [&] {
+        const std::optional<qint64> id = FindKey(KeyNames(key));
+        if (!id)
+            return false;
+        if (*id == 0)
+            return Fail(QStringLiteral("the key %1 does not exist").arg(key));
+        Statement list(m_db, sql);
+        list.Bind(1, *id);
+        Statement::Result row;
+        while ((row = list.Step()) == Statement::Row)
+            take(list);
+        return row == Statement::Done;
+    });
 }
 
 bool RegistryStore::KeyExists(const QString& key)
@@ -339,20 +368,8 @@ bool RegistryStore::DeleteKeyIfEmpty(const QString& key)
 std::optional<QStringList> RegistryStore::SubKeyNames(const QString& key)
 {
     QStringList names;
-    const bool ok = Transaction(false, [&] {
-        const std::optional<qint64> id = FindKey(KeyNames(key));
-        if (!id)
-            return false;
-        if (*id == 0)
-            return Fail(QStringLiteral("the key %1 does not exist").arg(key));
-        Statement list(m_db, "SELECT name FROM keys WHERE parent = ?1 ORDER BY id");
-        list.Bind(1, *id);
-        Statement::Result row;
-        while ((row = list.Step()) == Statement::Row)
-            names += list.Text(0);
-        return row == Statement::Done;
-    });
-    if (!ok)
+    if (!ListUnderKey(key, "SELECT name FROM keys WHERE parent = ?1 ORDER BY id",
+            [&](Statement& row) { names += row.Text(0); }))
         return std::nullopt;
     return names;
 }
@@ -360,20 +377,8 @@ std::optional<QStringList> RegistryStore::SubKeyNames(const QString& key)
 std::optional<QList<RegistryValue>> RegistryStore::Values(const QString& key)
 {
     QList<RegistryValue> values;
-    const bool ok = Transaction(false, [&] {
-        const std::optional<qint64> id = FindKey(KeyNames(key));
-        if (!id)
-            return false;
-        if (*id == 0)
-            return Fail(QStringLiteral("the key %1 does not exist").arg(key));
-        Statement list(m_db, "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id");
-        list.Bind(1, *id);
-        Statement::Result row;
-        while ((row = list.Step()) == Statement::Row)
-            values += ValueFromRow(list);
-        return row == Statement::Done;
-    });
-    if (!ok)
+    if (!ListUnderKey(key, "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id",
+            [&](Statement& row) { values += ValueFromRow(row); }))
         return std::nullopt;
     return values;
 }

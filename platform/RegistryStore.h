@@ -89,7 +89,10 @@ private:
     bool Exec(const char* sql);
     template <typename Work>
     bool Transaction(bool write, Work work);
+    std::optional<qint64> FindChild(qint64 parent, const QString& name);
     std::optional<qint64> FindKey(const QStringList& names);
+    template <typename Take>
+    bool ListUnderKey(const QString& key, const char* sql, Take take);
     std::optional<qint64> MakeKey(const QStringList& names);
     bool InsertValue(qint64 key, const RegistryValue& value);
 

@@ -2,11 +2,11 @@
 #include "sheet/PictureFile.h"
 
 #include "platform/BigBuffer.h"
+#include "sheet/Adjustments.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QTransform>
 
 #include <csetjmp>
 #include <cstdio>
@@ -212,22 +212,16 @@ std::optional<int> ExifOrientation(const uint8_t* data, size_t size)
 
 QImage ApplyOrientation(const QImage& picture, int orientation)
 {
-    const auto turn = [&](int degrees) { return picture.transformed(QTransform().rotate(degrees)); };
     switch (orientation) {
     case 2: return picture.mirrored(true, false);
-    case 3: return turn(180);
+    case 3: return picture.mirrored(true, true);
     case 4: return picture.mirrored(false, true);
-    case 5: return turn(90).mirrored(true, false);
-    case 6: return turn(90);
-    case 7: return turn(90).mirrored(false, true);
-    case 8: return turn(270);
+    case 5: return RotateQuarter(picture).mirrored(true, false);
+    case 6: return RotateQuarter(picture);
+    case 7: return RotateQuarter(picture).mirrored(false, true);
+    case 8: return RotateQuarter(picture).mirrored(true, true);
     default: return picture;
     }
-}
-
-PictureResult DecodePicture(const QByteArray& data, QSize atLeast)
-{
-    return DecodePicture(QByteArrayView(data), atLeast);
 }
 
 PictureResult DecodePicture(QByteArrayView data, QSize atLeast)

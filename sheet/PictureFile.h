@@ -21,7 +21,6 @@ struct PictureResult {
 // photos that end up small. Damaged, truncated and over-large files fail with a message.
 PictureResult LoadPictureFile(const QString& path, QSize atLeast = {});
 // The same, on the bytes of a file already in memory.
-PictureResult DecodePicture(const QByteArray& data, QSize atLeast = {});
 PictureResult DecodePicture(QByteArrayView data, QSize atLeast = {});
 
 // The EXIF orientation (1 to 8) found in the payload of a JPEG APP1 segment, if any.

@@ -376,9 +376,6 @@ int main(int argc, char** argv)
         if (options.command == QLatin1String("print"))
             return Print(options);
         Fail(QStringLiteral("unknown command \"%1\"").arg(options.command));
-    } catch (const UsageError& error) {
-        std::fprintf(stderr, "brevlin-sheet: %s\n", error.what());
-        return 2;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "brevlin-sheet: %s\n", error.what());
         return 2;
